@@ -1,0 +1,31 @@
+// The roles a started stub hands over to after the dispatch. Each is reached
+// through the function named here; until its subsystem is built, a function
+// writes a trace line naming itself and returns.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class TGFileInfo;
+
+// The package info of the running file, set by the entry for the whole run
+// (nullptr before and after).
+void SetRunningPackageInfo(const TGFileInfo* info);
+const TGFileInfo* RunningPackageInfo();
+
+// The exit code of the process: 0 unless the launch sequence sets the engine's.
+void SetStubExitCode(uint32_t code);
+uint32_t StubExitCode();
+
+// Plain agent: copy to "X_" + name and start the copy.
+void MakeAndStartXCopy(bool xCopyWasRunning);
+// Plain agent: post "/STOP=", "/WM_MSG=", "/TEST=" to the X_ copy; apply "/TRANSIENTx=".
+void HandleControlSwitches(bool xCopyWasRunning);
+// X_ copy: the forced test-mode read of the agent settings.
+void ReadTestModeForced();
+// Spanned-CD first level: copy to "Y_" + name in the work folder and restart there.
+void MakeAndStartYCopy();
+// The stub window and its message loop, until the loop ends.
+void RunStubWindow(const std::string& windowClassName);
+// Deletes the running file (and its folder) once this process has ended.
+void StartSelfDeletion(bool removeFolder);
