@@ -31,8 +31,9 @@ inline std::string MakeStubImage(size_t size) {
   return image;
 }
 
-inline std::string MakeSetup(const FixtureBlocks& f) {
-  std::string file = f.imageSize ? MakeStubImage(f.imageSize) : std::string();
+// The package of `f` appended to `image` (a real stub image, or a synthetic one).
+inline std::string MakeSetupOn(const std::string& image, const FixtureBlocks& f) {
+  std::string file = image;
   uint32_t blocksOffset = uint32_t(file.size());
   for (const auto& b : f.blocks) {
     std::string len(4, '\0');
@@ -53,6 +54,10 @@ inline std::string MakeSetup(const FixtureBlocks& f) {
   EncodeTrailer(t, bytes);
   file.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
   return file;
+}
+
+inline std::string MakeSetup(const FixtureBlocks& f) {
+  return MakeSetupOn(f.imageSize ? MakeStubImage(f.imageSize) : std::string(), f);
 }
 
 // Appends `extra` after the package and records the package end at 0xF8/0xFC.
