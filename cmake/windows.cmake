@@ -49,3 +49,12 @@ foreach(dir ${tool_dirs})
   target_link_libraries(${tool} PRIVATE core_nx)
   target_link_options(${tool} PRIVATE -static)
 endforeach()
+
+# ---- Library-search test (tests/windows/dll_search_win_test.cpp) ----
+# A small DLL that reports its own path; the test copies it beside
+# win_tests.exe and into the system folder under one name and checks which
+# copy gets loaded.
+add_library(search_probe SHARED ${CMAKE_SOURCE_DIR}/tests/windows/search_probe/search_probe.cpp)
+set_target_properties(search_probe PROPERTIES PREFIX "")
+target_link_options(search_probe PRIVATE -static)
+add_dependencies(win_tests search_probe)
