@@ -28,6 +28,9 @@ class SUB {
   static std::string JoinPairs(const std::string& names, const std::string& values,
                                bool dropTrailingEmpties);
   static std::string DeleteField(const std::string& list, int64_t index);
+  // Field `index` replaced, or added with empty fields before it. A negative
+  // index, or one more than 2^20 fields beyond the end, leaves the list as it
+  // is (no huge text from a bad index).
   static std::string SetField(const std::string& list, int64_t index, const std::string& text);
   static std::string FromArray(const std::vector<std::string>& texts, bool unique);
   static std::string AddItems(const std::string& list, const std::vector<std::string>& texts,
