@@ -69,7 +69,9 @@ bool SameTextTrimmed(const std::string& a, const std::string& b) {
 }
 
 std::string PadLeft(const std::string& text, size_t width, char c) {
-  if (text.size() >= width) return text;
+  // A width from a negative number would ask for gigabytes of padding.
+  const size_t kMaxPad = 1 << 20;
+  if (text.size() >= width || width - text.size() > kMaxPad) return text;
   return std::string(width - text.size(), c) + text;
 }
 

@@ -11,6 +11,8 @@ std::string Trim(const std::string& s);
 std::string UpperAscii(const std::string& s);
 bool SameText(const std::string& a, const std::string& b);  // ASCII case-insensitive
 bool SameTextTrimmed(const std::string& a, const std::string& b);
+// `c` in front of `text` up to `width`; unchanged when at least that long, or
+// when the padding would exceed 1 MiB (a width made from a negative number).
 std::string PadLeft(const std::string& text, size_t width, char c);
 const char* BoolText(bool b);  // "TRUE" / "FALSE"
 // Signed 64-bit from decimal or "$"/"x"/"0x" hexadecimal with optional sign and

@@ -153,6 +153,7 @@ TEST(Text, Shaping) {
   EXPECT_EQ(Reverse("abc"), "cba");
   EXPECT_EQ(PadLeft("9876543", 5, '0'), "9876543");
   EXPECT_EQ(PadLeft("42", 5, ' '), "   42");
+  EXPECT_EQ(PadLeft("42", size_t(-1), ' '), "42");  // a negative width: no padding
   EXPECT_EQ(ZeroPad(7, 3), "007");
   EXPECT_EQ(ZeroPad(-7, 3), "-07");
   EXPECT_EQ(ZeroPad(12345, 3), "12345");
