@@ -9,26 +9,6 @@ namespace {
 uintptr_t g_watcherWindow = 0;
 uint32_t g_watcherMessage = 0;
 
-std::string LocaleText(LCTYPE what, const char* fallback) {
-  char buffer[16] = {};
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, what, buffer, sizeof buffer) <= 1) return fallback;
-  return buffer;
-}
-
-std::string NowText() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  LocalTime t;
-  t.year = now.wYear;
-  t.month = now.wMonth;
-  t.day = now.wDay;
-  t.hour = now.wHour;
-  t.minute = now.wMinute;
-  t.second = now.wSecond;
-  t.millisecond = now.wMilliseconds;
-  return FormatLogTime(t, LocaleText(LOCALE_SDATE, "/"), LocaleText(LOCALE_STIME, ":"));
-}
-
 }  // namespace
 
 std::string LogFileName() {
@@ -46,7 +26,9 @@ void WriteLog(const std::string& message) {
   if (!LogEnabled()) return;
   std::string file = LogFileName();
   if (file.empty()) return;
-  AppendText(file, ComposeLogLine(NowText(), GetCurrentThreadId(), LogPrefix(), message), 0);
+  const std::string line =
+      ComposeLogLine(FormatLogTime(LocalNow()), GetCurrentThreadId(), LogPrefix(), message);
+  AppendText(file, line, 0);
 }
 
 void SetWatcher(uintptr_t window, uint32_t messageId) {
