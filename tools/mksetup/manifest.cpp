@@ -108,16 +108,46 @@ std::string Resolve(const std::string& base, const std::string& path) {
   return JoinPath(base, path);
 }
 
+// A file opened on its first read; opening one closes the one opened before.
+// Its size is taken when the manifest is read: a file that changes size by the
+// time it is packed reads as nothing, and the build stops.
+class LazyFile : public ByteSource {
+ public:
+  LazyFile(std::string path, int64_t size, LazyFile** current)
+      : path_(std::move(path)), size_(size), current_(current) {}
+  ~LazyFile() override {
+    if (*current_ == this) *current_ = nullptr;
+  }
+  int64_t Size() const override { return size_; }
+  size_t ReadAt(int64_t offset, void* buffer, size_t n) const override {
+    if (*current_ != this) {
+      if (*current_) (*current_)->file_.reset();
+      *current_ = const_cast<LazyFile*>(this);
+      file_.reset(new FileSource(path_));
+    }
+    if (!file_->is_open() || file_->Size() != size_) return 0;
+    return file_->ReadAt(offset, buffer, n);
+  }
+
+ private:
+  std::string path_;
+  int64_t size_;
+  LazyFile** current_;
+  mutable std::unique_ptr<FileSource> file_;
+};
+
 class Loader {
  public:
   Loader(Manifest* m, std::string base) : m_(m), base_(std::move(base)) {}
 
   const ByteSource* OpenFile(const std::string& path, const std::string& where) {
     std::string full = Resolve(base_, path);
-    std::unique_ptr<FileSource> file(new FileSource(full));
-    if (!file->is_open()) Bad(where, "cannot open " + full + ": " + ErrnoText());
-    m_->open_files.push_back(std::move(file));
-    return m_->open_files.back().get();
+    {
+      FileSource probe(full);  // fails now, with its reason, rather than mid-build
+      if (!probe.is_open()) Bad(where, "cannot open " + full + ": " + ErrnoText());
+      m_->sources.emplace_back(new LazyFile(full, probe.Size(), &current_));
+    }
+    return m_->sources.back().get();
   }
 
   void AddFile(const json& entry, const std::string& where, bool engine, size_t index) {
@@ -259,7 +289,10 @@ class Loader {
   Manifest* m_;
   std::string base_;
   std::string agent_name_;
+  static LazyFile* current_;
 };
+
+LazyFile* Loader::current_ = nullptr;
 
 }  // namespace
 

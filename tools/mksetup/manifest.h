@@ -19,11 +19,13 @@ class ManifestError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// A loaded manifest: the plan for the writer and the open files it reads.
+// A loaded manifest: the plan for the writer and the files it reads. The
+// files are opened one at a time as the writer reaches them, so a manifest
+// may name more files than a process may hold open.
 struct Manifest {
   PackagePlan plan;
-  std::vector<std::unique_ptr<FileSource>> open_files;  // stub and payload
-  std::vector<std::string> file_paths;                  // parallel to plan.files
+  std::vector<std::unique_ptr<ByteSource>> sources;  // stub and payload
+  std::vector<std::string> file_paths;               // parallel to plan.files
 };
 
 // Reads and checks a manifest; relative paths are taken from the manifest's

@@ -438,6 +438,22 @@ TEST_F(Mksetup, SignedAfterBuilding) {
   EXPECT_NE(Shell("osslsigncode verify -CAfile cert.pem -in tampered.exe >/dev/null 2>&1"), 0);
 }
 
+TEST_F(Mksetup, MoreFilesThanOpenDescriptors) {
+  // Payload files are opened one at a time, not all at once.
+  json m = {{"stub", "stub.bin"}, {"files", json::array()}};
+  fs::create_directory(dir_ / "many");
+  for (int i = 0; i < 150; ++i) {
+    std::string name = "many/f" + std::to_string(i) + ".txt";
+    Write(dir_ / name, "file " + std::to_string(i));
+    m["files"].push_back({{"path", name}, {"stamp", 0}});
+  }
+  Write(dir_ / "m.json", m.dump());
+  EXPECT_EQ(Shell("ulimit -n 40 && " + Quote(MKSETUP_EXE) + " build -q m.json -o many.exe"), 0);
+  json report = Inspect("many.exe");
+  ASSERT_EQ(report["files"].size(), 150u);
+  EXPECT_EQ(report["files"][149]["size"], 8);
+}
+
 TEST_F(Mksetup, BadInputsGiveOneClearLine) {
   struct Case {
     const char* what;
