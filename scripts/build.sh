@@ -11,7 +11,9 @@ jobs="${JOBS:-$(nproc)}"
 
 configure() {  # dir, extra cmake args...
   local dir="$1"; shift
-  [[ -f "$root/$dir/build.ninja" ]] || cmake -S "$src" -B "$root/$dir" -G Ninja "$@" >/dev/null
+  # Configuring an existing tree again only checks the cache: cheap, and it
+  # picks up changed settings.
+  cmake -S "$src" -B "$root/$dir" -G Ninja "$@" >/dev/null
 }
 configure win64 -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-x86_64.cmake"
 configure win32 -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake"

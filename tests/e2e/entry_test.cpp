@@ -29,12 +29,12 @@ FixtureBlocks AgentPackage(uint8_t flags) {
   return f;
 }
 
-struct Run {
+struct StubRun {
   std::string trace;
   int exitCode;
 };
 
-Run RunWithTrace(const std::string& dir, const std::string& exe,
+StubRun RunWithTrace(const std::string& dir, const std::string& exe,
                  const std::vector<std::string>& args) {
   TraceViewer viewer(dir);
   EXPECT_TRUE(viewer.Ready());
@@ -49,7 +49,7 @@ Run RunWithTrace(const std::string& dir, const std::string& exe,
 TEST(Entry, StartAndEndLinesFrameTheRun) {
   const std::string dir = MakeScenarioDir();
   const std::string exe = WriteSetup(dir + "/setup.exe", FixtureBlocks());
-  Run run = RunWithTrace(dir, exe, {"/A=1", "two words"});
+  StubRun run = RunWithTrace(dir, exe, {"/A=1", "two words"});
   EXPECT_EQ(run.exitCode, 0);
   // pid, the marker, the whole command line as the system gave it, "<".
   std::smatch m;
@@ -82,7 +82,7 @@ TEST(Entry, AgentLogShowsPredicatesForEachName) {
     SCOPED_TRACE(c.name);
     const std::string dir = MakeScenarioDir(std::string("Entry.AgentLog.") + c.name);
     const std::string exe = WriteSetup(dir + "/" + c.name, AgentPackage(layout::kLogFile));
-    Run run = RunWithTrace(dir, exe, {});
+    StubRun run = RunWithTrace(dir, exe, {});
     EXPECT_NE(run.trace.find(" ==== ThisIs_AutoUpdateProg=TRUE"), std::string::npos);
     EXPECT_NE(run.trace.find(std::string(" ==== Role: ") + c.role), std::string::npos) << run.trace;
     const std::string log = ReadFile(dir + "/" + c.logName);
@@ -124,7 +124,7 @@ TEST(Entry, NoLogWithoutTheLogBitOrOutsideAgentMode) {
     SCOPED_TRACE(c.what);
     const std::string dir = MakeScenarioDir(std::string("Entry.NoLog.") + (c.package.agentByte ? "agent" : "setup"));
     const std::string exe = WriteSetup(dir + "/Tool.exe", c.package);
-    Run run = RunWithTrace(dir, exe, {});
+    StubRun run = RunWithTrace(dir, exe, {});
     EXPECT_NE(run.trace.find(" ==== STUB END ====> "), std::string::npos);  // trace lines still come
     EXPECT_FALSE(FileExists(dir + "/X_Tool.log"));
   }
@@ -151,7 +151,7 @@ TEST(Entry, SetupFilesTakeTheirBranch) {
     f.flags = c.flags;
     const std::string dir = MakeScenarioDir("Entry.Branch." + std::to_string(i++));
     const std::string exe = WriteSetup(dir + "/setup.exe", f);
-    Run run = RunWithTrace(dir, exe, c.args);
+    StubRun run = RunWithTrace(dir, exe, c.args);
     size_t at = 0;
     for (const auto& text : c.expected) {
       size_t found = run.trace.find(text, at);
