@@ -58,3 +58,26 @@ add_library(search_probe SHARED ${CMAKE_SOURCE_DIR}/tests/windows/search_probe/s
 set_target_properties(search_probe PROPERTIES PREFIX "")
 target_link_options(search_probe PRIVATE -static)
 add_dependencies(win_tests search_probe)
+
+# ---- mksetup.exe (i686 tree only) ---------------------------------------------
+# The builder runs on Windows too. Unlike the stub it uses exceptions (CLI11,
+# nlohmann/json), so it links its own variant of the core built with them.
+# The two header-only libraries come from the Debian packages; they are copied
+# into the tree rather than adding /usr/include to the cross compiler's path.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(mksetup_headers ${CMAKE_BINARY_DIR}/mksetup_headers)
+  file(COPY /usr/include/CLI /usr/include/nlohmann DESTINATION ${mksetup_headers})
+  add_library(core_ex STATIC ${CORE_SRC} ${WIN32_SRC})
+  target_include_directories(core_ex PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_compile_options(core_ex PRIVATE -O2)
+  target_link_libraries(core_ex PUBLIC ${win_libs})
+  project_warnings(core_ex)
+  file(GLOB MKSETUP_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/mksetup/*.cpp)
+  list(FILTER MKSETUP_SRC EXCLUDE REGEX "_test\\.cpp$")
+  add_executable(mksetup ${MKSETUP_SRC})
+  target_include_directories(mksetup SYSTEM PRIVATE ${mksetup_headers})
+  target_compile_options(mksetup PRIVATE -O2)
+  target_link_libraries(mksetup PRIVATE core_ex)
+  target_link_options(mksetup PRIVATE -static -s)
+  project_warnings(mksetup)
+endif()
