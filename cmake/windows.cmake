@@ -8,7 +8,9 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
 # The stub is built without exceptions, RTTI or unwind tables (see
 # src/stub/noexcept_runtime_main.cpp); its core is the same code the native
 # unit tests run.
-set(NX_FLAGS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+# -fno-threadsafe-statics: the stub runs on one thread; the guards would pull
+# in the whole winpthread library.
+set(NX_FLAGS -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-threadsafe-statics
              -Os -ffunction-sections -fdata-sections)
 add_library(core_nx STATIC ${CORE_SRC} ${WIN32_SRC})
 target_include_directories(core_nx PUBLIC ${CMAKE_SOURCE_DIR}/src)

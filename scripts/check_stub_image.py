@@ -22,6 +22,44 @@ for needle, what in ((b"requireAdministrator", "manifest asking for administrato
                      (b"Microsoft.Windows.Common-Controls", "common controls v6 manifest")):
     if needle not in data:
         errors.append(f"no {what}")
+# Every DLL the loader maps before our code runs must be one it takes from the
+# system folder (a known DLL, or the side-by-side common controls); any other
+# would be searched for beside the setup file first.
+KNOWN = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
+         "ole32.dll", "shlwapi.dll", "msvcrt.dll", "comctl32.dll", "comdlg32.dll"}
+
+
+def imports(data):
+    pe = 0x100
+    sections = struct.unpack_from("<H", data, pe + 6)[0]
+    opt_size = struct.unpack_from("<H", data, pe + 20)[0]
+    opt = pe + 24
+    import_rva = struct.unpack_from("<I", data, opt + 96 + 8)[0]
+    table = [struct.unpack_from("<IIII", data, opt + opt_size + 40 * i + 8)
+             for i in range(sections)]
+
+    def offset(rva):
+        for vsize, vaddr, rawsize, rawptr in table:
+            if vaddr <= rva < vaddr + max(vsize, rawsize):
+                return rawptr + rva - vaddr
+        raise ValueError(f"rva 0x{rva:x} outside every section")
+
+    names, at = [], offset(import_rva) if import_rva else None
+    while at is not None:
+        name_rva = struct.unpack_from("<I", data, at + 12)[0]
+        if name_rva == 0:
+            break
+        end = data.index(b"\0", offset(name_rva))
+        names.append(data[offset(name_rva):end].decode().lower())
+        at += 20
+    return names
+
+
+if not errors:
+    unknown = [n for n in imports(data) if n not in KNOWN]
+    if unknown:
+        errors.append("imports DLLs the loader may take from the setup file's folder: " +
+                      ", ".join(unknown))
 if errors:
     sys.exit(f"{path}: " + "; ".join(errors))
 print(f"{path}: ok, {len(data)} bytes ({len(data) / 1024:.1f} KiB)")

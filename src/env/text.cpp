@@ -1,6 +1,6 @@
 #include "env/text.h"
 
-#include <chrono>
+#include <ctime>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -493,9 +493,9 @@ std::string RandomText(int64_t low, int64_t high) {
   // Seeded from the clock on every call, with a call counter mixed in so that
   // two calls within one clock tick still differ.
   static uint64_t calls = 0;
-  const uint64_t clock =
-      uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
+  // C's clocks, not <chrono>: libstdc++'s clock code carries unwind tables that
+  // would bring the unwinder and its thread library into stub.exe.
+  const uint64_t clock = uint64_t(std::time(nullptr)) * 1000003u ^ uint64_t(std::clock());
   return IntToText(RandomInRange(low, high, clock + 0x632BE59BD9B4E019ull * ++calls));
 }
 

@@ -7,10 +7,23 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <string>
 
 namespace {
 [[noreturn]] void Die() { ExitProcess(255); }
 }  // namespace
+
+// libstdc++'s operator new throws bad_alloc, which brings the exception
+// runtime; a failed allocation here ends the process the same way.
+void* operator new(std::size_t size) {
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  Die();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace std {
 [[noreturn]] void __throw_bad_alloc() { Die(); }
@@ -23,6 +36,12 @@ namespace std {
 [[noreturn]] void __throw_bad_function_call() { Die(); }
 [[noreturn]] void __throw_system_error(int) { Die(); }
 }  // namespace std
+
+// libstdc++ ships std::string compiled with exceptions and unwind tables; its
+// copy would bring the personality routine and the unwinder (about 50 KB).
+// Instantiated here, without exceptions, only the members the stub uses stay
+// after --gc-sections.
+template class std::basic_string<char>;
 
 namespace __gnu_cxx {
 [[noreturn]] void __verbose_terminate_handler() { Die(); }

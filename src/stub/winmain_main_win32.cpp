@@ -1,9 +1,13 @@
 #include <windows.h>
 
+#include "env/dll_search.h"
 #include "stub/entry.h"
 #include "support/trace.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything loads a library by name (the setup file's folder is
+  // usually a downloads folder anyone can drop a DLL into).
+  RestrictDllSearchToSystem();
   TraceDeviceStart();
   return int(RunEntry());
 }
