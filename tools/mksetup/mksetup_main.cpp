@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <set>
 #include <string>
 
 #include "disk.h"
@@ -99,6 +100,8 @@ int Verify(const std::string& path) {
 
 class ConsoleHost : public ExtractHost {
  public:
+  std::set<int> volumes_with_blocks;
+  void ChunkRead(const ChunkReport& c) override { volumes_with_blocks.insert(c.volume); }
   bool AskOkCancel(const std::string&) override { return false; }  // a missing volume ends it
   void FolderNotCreated(const std::string& folder) override {
     std::fprintf(stderr, "mksetup: cannot create %s: %s\n", folder.c_str(), ErrnoText().c_str());
@@ -127,6 +130,8 @@ int ExtractTo(const std::string& path, const std::string& dir) {
   if (r.cancelled) return Fail("volume " + r.missing_volume + " is missing");
   if (!r.ok) return Fail(r.reason);
   if (r.volumes_without_package) return Fail("a volume has no package trailer");
+  if (int(host.volumes_with_blocks.size()) < r.volumes_read)
+    return Fail("a volume holds no header blocks where its trailer says (offset beyond its data)");
   if (r.save_failures) return Fail(std::to_string(r.save_failures) + " file(s) could not be written");
   std::printf("%s: %d files extracted to %s", path.c_str(), r.files, dir.c_str());
   if (!r.engine_head.empty()) std::printf(" (engine: %s)", r.engine_head.c_str());

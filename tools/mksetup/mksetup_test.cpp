@@ -379,10 +379,13 @@ TEST_F(Mksetup, VerifyRejectsDamagedSetups) {
   corrupt[bigChunk["offset"].get<size_t>() + 4 + bigChunk["stored_size"].get<size_t>() / 2] ^= 0x5A;
   std::string cut = Read(dir_ / "large.exe");
   cut.resize(cut.size() / 2);
+  std::string lost = Read(dir_ / "large.exe");
+  Put32(&lost, lost.size() - 74 + 4, 0xFFFFFF00);  // BlocksOffset past the data
   Case cases[] = {
       {"one flipped byte, at most 51200 bytes", flipped, "checksum mismatch"},
       {"a corrupted zlib chunk in a large setup", corrupt, "do not inflate"},
       {"a file cut short", cut, "no package trailer"},
+      {"header blocks outside the file", lost, "holds no header blocks"},
       {"a chunk name with a backslash path", SetupWithName("..\\evil.txt"), "unsafe file name"},
       {"a chunk name with a slash path", SetupWithName("../evil.txt"), "unsafe file name"},
       {"a chunk name with a drive", SetupWithName("C:evil.txt"), "unsafe file name"},

@@ -249,12 +249,19 @@ Inspection InspectSetup(const std::string& path) {
   j["engine"] = engine;
   j["files"] = payload;
   j["chunks"] = chunks;
+  // Each volume's blocks and chunks must fill it up to its trailer: a gap or
+  // an overlap means its lengths or its BlocksOffset are wrong.
   if (r.ok && out.problem.empty())
-    for (const auto& end : lastEnd)
-      if (trailerStart.count(end.first) && trailerStart[end.first] != end.second)
-        problem("the chunks of volume " + std::to_string(end.first) + " end at " +
-                std::to_string(end.second) + ", not where its trailer begins (" +
-                std::to_string(trailerStart[end.first]) + ")");
+    for (const auto& start : trailerStart) {
+      auto end = lastEnd.find(start.first);
+      if (end == lastEnd.end())
+        problem("volume " + std::to_string(start.first) +
+                " holds no header blocks where its trailer says (offset beyond its data)");
+      else if (end->second != start.second)
+        problem("the chunks of volume " + std::to_string(start.first) + " end at " +
+                std::to_string(end->second) + ", not where its trailer begins (" +
+                std::to_string(start.second) + ")");
+    }
   out.ok = out.problem.empty();
   j["verdict"] = {{"ok", out.ok}, {"problem", out.problem}};
   return out;
