@@ -25,6 +25,10 @@ start_display
 # A persistent wineserver saves its start-up on every Wine run. It inherits our
 # output, so it must not hold the pipe CI reads.
 "$WINESERVER" -p >/dev/null 2>&1 </dev/null &
+# The first program of a server session starts Wine's services, which live as
+# long as the server and keep the output of whoever started them: start them
+# here, away from the pipes ctest waits on.
+"$WINE" wineboot >/dev/null 2>&1 </dev/null || true
 
 status=0
 ctest --test-dir "$root/native" --output-on-failure -j "$(nproc)" || status=$?
