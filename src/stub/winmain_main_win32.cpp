@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "env/dll_search.h"
+#include "env/sysinfo.h"
 #include "stub/entry.h"
 #include "support/trace.h"
 
@@ -9,5 +10,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // usually a downloads folder anyone can drop a DLL into).
   RestrictDllSearchToSystem();
   TraceDeviceStart();
+  LoadStartupLibraries();
   return int(RunEntry());
 }
