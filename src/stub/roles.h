@@ -25,7 +25,13 @@ void HandleControlSwitches(bool xCopyWasRunning);
 void ReadTestModeForced();
 // Spanned-CD first level: copy to "Y_" + name in the work folder and restart there.
 void MakeAndStartYCopy();
-// The stub window and its message loop, until the loop ends.
+// The stub window and its message loop, until the loop ends (stub/window.h).
 void RunStubWindow(const std::string& windowClassName);
+// The setup stub's work, started by the window's first timer tick: timer 1
+// off first, then the web download or the extraction and the launch; ends
+// the message loop when done.
+void RunStartRoutine();
+// The agent's update cycle, called by every timer tick in agent mode.
+void TimerTick();
 // Deletes the running file (and its folder) once this process has ended.
 void StartSelfDeletion(bool removeFolder);

@@ -1,4 +1,7 @@
+#include <windows.h>
+
 #include "stub/roles.h"
+#include "stub/window.h"
 
 #include "support/trace.h"
 
@@ -19,7 +22,17 @@ void MakeAndStartXCopy(bool) { NotBuiltYet("CreateAndRun_X_Exe()"); }
 void HandleControlSwitches(bool) { NotBuiltYet("HandleParamOK()"); }
 void ReadTestModeForced() { NotBuiltYet("ReadTestMode()"); }
 void MakeAndStartYCopy() { NotBuiltYet("CreateAndRun_Y_Exe()"); }
-void RunStubWindow(const std::string&) { NotBuiltYet("RunStubWindow()"); }
+// Until they are built, both end the message loop at the first tick, so that
+// a started stub comes to its end lines instead of waiting for ever.
+void RunStartRoutine() {
+  KillTimer(reinterpret_cast<HWND>(StubMainWindow()), 1);
+  NotBuiltYet("RunStartRoutine()");
+  PostQuitMessage(0);
+}
+void TimerTick() {
+  NotBuiltYet("TimerTick()");
+  PostQuitMessage(0);
+}
 void StartSelfDeletion(bool removeFolder) {
   NotBuiltYet(removeFolder ? "DeleteMySelf(with folder)" : "DeleteMySelf()");
 }

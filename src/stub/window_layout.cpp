@@ -12,10 +12,6 @@ Placement ControlPlacement(bool rightToLeft) {
   return p;
 }
 
-Point WindowOrigin(int areaLeft, int areaTop, int areaWidth, int areaHeight) {
-  return {areaLeft + (areaWidth - kWidth) / 2, areaTop + (areaHeight - kHeight) / 2};
-}
-
 BarCommand ProgressEvent(int operation, int64_t maximum, int64_t position, int64_t step,
                          int* activityCounter) {
   BarCommand c;

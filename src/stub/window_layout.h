@@ -25,13 +25,6 @@ struct Placement {
 // sets (177, 178); the main bar stays.
 Placement ControlPlacement(bool rightToLeft);
 
-// Top-left corner of the window, centred in the work area (halves toward
-// zero).
-struct Point {
-  int x = 0, y = 0;
-};
-Point WindowOrigin(int areaLeft, int areaTop, int areaWidth, int areaHeight);
-
 // ---- Progress ----
 
 // What the progress callback does to the bars: operation 0 sets the main bar

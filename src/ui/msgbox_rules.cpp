@@ -87,10 +87,6 @@ std::vector<Rect> ButtonPlacement(int cw, int ch, int n) {
   return rects;
 }
 
-Point CenterIn(const Rect& area, int w, int h) {
-  return {area.x + (area.width - w) / 2, area.y + (area.height - h) / 2};
-}
-
 bool IsRightToLeftCharset(int charset) { return charset == 177 || charset == 178; }
 
 BoxRequest ComposeMsgBox(uintptr_t ownerOrMode, const std::string& text, const std::string& title,

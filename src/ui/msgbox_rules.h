@@ -71,11 +71,6 @@ Rect BoxSize(int w, int h, const Frame& frame);
 Rect TextPlacement(int cw, int ch, int w, int h);
 // The n buttons (n <= 3) from left to right, packed against the right edge.
 std::vector<Rect> ButtonPlacement(int cw, int ch, int n);
-// Top-left corner of a w x h box centred in an area (halves toward zero).
-struct Point {
-  int x = 0, y = 0;
-};
-Point CenterIn(const Rect& area, int w, int h);
 
 // ---- MsgBox ----
 

@@ -121,11 +121,6 @@ TEST(MsgBoxRules, PlacementInTheClientArea) {
   ASSERT_EQ(one.size(), 1u);
   EXPECT_EQ(one[0].x, 274);
   EXPECT_TRUE(ButtonPlacement(354, 100, 0).empty());
-
-  const Point p = CenterIn({0, 0, 1024, 738}, 361, 150);
-  EXPECT_EQ(p.x, 331);
-  EXPECT_EQ(p.y, 294);
-  EXPECT_EQ(CenterIn({10, 20, 100, 100}, 201, 101).x, 10 - 50);
 }
 
 TEST(MsgBoxRules, ComposeMsgBox) {

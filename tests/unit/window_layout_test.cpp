@@ -25,15 +25,6 @@ TEST(StubWindowLayout, ControlsChangeSidesForRightToLeft) {
   ExpectRect(rtl.activityBar, 70, 20, 46, 13, "activity bar rtl");
 }
 
-TEST(StubWindowLayout, CentredInTheWorkArea) {
-  const Point p = WindowOrigin(0, 0, 1024, 738);
-  EXPECT_EQ(p.x, 266);
-  EXPECT_EQ(p.y, 314);
-  const Point q = WindowOrigin(100, 30, 491, 109);  // smaller than the window
-  EXPECT_EQ(q.x, 100);  // -1 / 2 is 0: toward zero
-  EXPECT_EQ(q.y, 30);
-}
-
 TEST(StubWindowLayout, ProgressEvents) {
   int counter = 0;
   BarCommand c = ProgressEvent(0, 11, 1, 1, &counter);
