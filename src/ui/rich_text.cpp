@@ -16,25 +16,53 @@ RichText LayoutRichText(const std::string& text) {
   RichText out;
   std::string plain = MarkupToText(text);
   if (plain.compare(0, 4, "<<b>") == 0) plain.erase(0, 1);
-  // Tags are found on an upper-case copy kept in step with the text, so that
-  // "<b>" and "<B>" both count while the text keeps its letter case.
-  std::string upper = UpperAscii(plain);
-  static const std::string kOpen = "<B>", kClose = "</B>";
-  for (size_t open = upper.find(kOpen); open != std::string::npos; open = upper.find(kOpen)) {
-    plain.erase(open, kOpen.size());
-    upper.erase(open, kOpen.size());
-    const size_t close = upper.find(kClose);
-    if (close != std::string::npos && close >= open) {
-      plain.erase(close, kClose.size());
-      upper.erase(close, kClose.size());
-      out.bold.push_back({Offset16(open), Offset16(close)});
+
+  // The tags as written, left to right. Taking the first "<B>" again and
+  // again, with the first "</B>" left in the text as its end, is done here in
+  // one pass over these lists, so that a text full of tags costs no more than
+  // its length.
+  const std::string upper = UpperAscii(plain);
+  std::vector<size_t> opens, closes;
+  for (size_t i = 0; i < upper.size();) {
+    if (upper.compare(i, 3, "<B>") == 0) {
+      opens.push_back(i);
+      i += 3;
+    } else if (upper.compare(i, 4, "</B>") == 0) {
+      closes.push_back(i);
+      i += 4;
+    } else {
+      ++i;
     }
   }
-  for (size_t close = upper.find(kClose); close != std::string::npos; close = upper.find(kClose, close)) {
-    plain.erase(close, kClose.size());
-    upper.erase(close, kClose.size());
+  size_t used = 0;  // closes[0, used) ended a run and are gone
+  for (size_t k = 0; k < opens.size() && used < closes.size(); ++k) {
+    const size_t open = opens[k], close = closes[used];
+    // A "</B>" ahead of the opening stays the first one left in the text for
+    // good: no run ends after that.
+    if (close < open) break;
+    // Offsets in the text as it stands when the run is found: the openings
+    // up to this one and the used closings before each position are gone;
+    // later openings are still there.
+    const size_t usedBefore = std::min<size_t>(
+        used, size_t(std::lower_bound(closes.begin(), closes.end(), open) - closes.begin()));
+    out.bold.push_back({Offset16(open - 3 * k - 4 * usedBefore), Offset16(close - 3 * (k + 1) - 4 * used)});
+    ++used;
   }
-  out.plain = std::move(plain);
+
+  // Every tag goes.
+  out.plain.reserve(plain.size());
+  size_t o = 0, c = 0;
+  for (size_t i = 0; i < plain.size();) {
+    if (o < opens.size() && opens[o] == i) {
+      i += 3;
+      ++o;
+    } else if (c < closes.size() && closes[c] == i) {
+      i += 4;
+      ++c;
+    } else {
+      out.plain += plain[i++];
+    }
+  }
   return out;
 }
 

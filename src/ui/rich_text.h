@@ -21,9 +21,12 @@ struct RichText {
 
 // The mark-up of MarkupToText ("<P>", "<T>", "\\n", "\\t"), then: a text that
 // begins with "<<b>" loses its first character; then every "<B>" (any case)
-// is removed and, when the first "</B>" left in the text lies at or after it,
-// that "</B>" is removed too and the stretch between them is a bold run. Once
-// no "<B>" is left, every remaining "</B>" is removed. Other "<" texts stay.
+// is removed in turn and, when the first "</B>" left in the text lies after
+// it, that "</B>" is removed too and the stretch between them is a bold run,
+// with offsets in the text as it stands then. Every other "</B>" is removed
+// at the end. Other "<" texts stay. Tags are those written in the text; one
+// that only forms where another was cut out ("<<B>B>") is text. Linear in
+// the length of the text.
 RichText LayoutRichText(const std::string& text);
 
 // Lines of the plain text, split at each CR LF; an empty text is one blank.

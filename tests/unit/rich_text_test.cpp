@@ -37,6 +37,12 @@ TEST(RichText, MarkupAndBoldRuns) {
       {"a</b>b", "ab", {}},                                   // stray closings go
       {"<b></b>x", "x", {{0, 0}}},
       {"<P><b>x</b>", "\r\nx", {{2, 3}}},                     // offsets in the final text
+      {"<b>a</b></b> <b>c</b>", "a c", {{0, 1}}},             // a stray closing ends all runs after it
+      // Nested: the outer run ends at the first closing, counted while the
+      // inner opening still stands; the inner one finds no closing left.
+      {"<b>a<b>b</b>", "ab", {{0, 5}}},
+      {"<b>a<b>b</b>c</b>", "abc", {{0, 5}, {1, 3}}},
+      {"<<B>B>", "<B>", {}},                                  // a tag formed by a cut is text
       {"", "", {}},
   };
   for (const auto& c : cases) {
@@ -53,13 +59,24 @@ TEST(RichText, OffsetsBeyond64KiBStayAtTheEnd) {
   EXPECT_EQ(t.bold[0].end, 0xFFFF);
 }
 
-TEST(RichText, ManyTagsStayBounded) {
+TEST(RichText, ManyTags) {
   std::string text;
   for (int i = 0; i < 2000; ++i) text += "<b>w</b>";
   const RichText t = LayoutRichText(text);
   EXPECT_EQ(t.plain, std::string(2000, 'w'));
   ASSERT_EQ(t.bold.size(), 2000u);
   EXPECT_EQ(t.bold[1999].start, 1999);
+  EXPECT_EQ(t.bold[1999].end, 2000);
+
+  // Megabytes of tags from a strings block: one pass, not one per tag.
+  std::string huge;
+  for (int i = 0; i < 200000; ++i) huge += "<B>x<b>";
+  huge += "</b>";
+  const RichText h = LayoutRichText(huge);
+  EXPECT_EQ(h.plain, std::string(200000, 'x'));
+  ASSERT_EQ(h.bold.size(), 1u);
+  EXPECT_EQ(h.bold[0].start, 0);
+  EXPECT_EQ(h.bold[0].end, 0xFFFF);  // far beyond 16 bits: kept at the end
 }
 
 TEST(RichText, SplitLines) {
