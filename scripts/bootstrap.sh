@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev zlib1g-dev
   libcli11-dev nlohmann-json3-dev libcpp-httplib-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine64 xvfb xauth x11-utils osslsigncode imagemagick curl
+  wine wine64 xvfb xauth x11-utils osslsigncode imagemagick curl locales
 )
 
 missing=()

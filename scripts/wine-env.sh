@@ -19,6 +19,9 @@ wine_prepare_prefix() {
   if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     "$WINE" wineboot -i >/dev/null 2>&1 || true
+    # Without a window manager, a managed window waits about 2 s each time it
+    # is shown; unmanaged windows draw their own frames and appear at once.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     "$WINESERVER" -w
   fi
 }
