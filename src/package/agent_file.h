@@ -3,11 +3,23 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "package/byte_source.h"
 #include "package/layout.h"
 
-// From an extracted package: the first `blocksEnd` bytes of the source (stub
+// Receives the agent file piece by piece; returning false stops the copy.
+using AgentFileSink = bool (*)(const uint8_t* data, size_t size, void* context);
+
+// From an extracted package, streamed: the first `blocksEnd` bytes of the
+// source (stub image and header blocks, no file chunks) in pieces of at most
+// buffer->size() bytes, the package end in the DOS stub area cleared, then the
+// source's trailer marked as the agent (TrailerSize 74). False when the source
+// holds fewer than blocksEnd bytes or the sink refused a piece.
+bool StreamAgentFile(const ByteSource& source, int64_t blocksEnd, const Trailer& sourceTrailer,
+                     std::vector<uint8_t>* buffer, AgentFileSink sink, void* context);
+
+// The same into memory: the first `blocksEnd` bytes of the source (stub
 // image and header blocks, no file chunks) with the package end in the DOS stub
 // area cleared, then the source's trailer marked as the agent (TrailerSize 74).
 // False when blocksEnd does not lie inside the source.

@@ -8,6 +8,7 @@
 
 #include "env/paths.h"
 #include "env/text.h"
+#include "package/agent_file.h"
 #include "package/layout.h"
 #include "package/package_reader.h"
 #include "support/field_list.h"
@@ -352,35 +353,26 @@ bool Extraction::WriteAgentFile(const ByteSource& src, const Trailer& t, int64_t
   std::string why;
   if (!IsSafeFileName(name, &why)) return Stop("unsafe agent file name \"" + name + "\": " + why);
   if (blocksEnd <= 0) return true;  // the header blocks were not all there
-  // The agent is the stub image and header blocks with the package end
-  // cleared (both halves, so no stale high half points past the copy), then
-  // the trailer marked as the agent. Copied in pieces: memory stays bounded.
-  Trailer agent = t;
-  agent.ThisIs_AutoUpdateProg = 1;
-  agent.TrailerSize = layout::kTrailerSize;
-  uint8_t trailer[layout::kTrailerSize];
-  EncodeTrailer(agent, trailer);
+  // Copied in pieces: memory stays bounded whatever the stub image's size.
+  struct Sink {
+    ExtractTarget* target;
+    ExtractHost* host;
+    int64_t written;
+  } sink{target_, host_, 0};
   const bool opened = target_->Open(name, true);
-  bool ok = opened;
-  int64_t written = 0;
-  for (int64_t at = 0; ok && at < blocksEnd;) {
-    size_t want = size_t(std::min<int64_t>(int64_t(kPiece), blocksEnd - at));
-    if (src.ReadAt(at, in_.data(), want) != want) {
-      ok = false;
-      break;
-    }
-    for (int64_t i = layout::kPackageEndHigh; i < layout::kPackageEndLow + 4; ++i)
-      if (i >= at && i < at + int64_t(want)) in_[size_t(i - at)] = 0;
-    ok = target_->Write(in_.data(), want);
-    at += int64_t(want);
-    written = at;
-    host_->Pump();
-  }
-  ok = ok && target_->Write(trailer, sizeof trailer);
+  bool ok = opened && StreamAgentFile(src, blocksEnd, t, &in_,
+                                      [](const uint8_t* data, size_t size, void* context) {
+                                        auto* s = static_cast<Sink*>(context);
+                                        if (!s->target->Write(data, size)) return false;
+                                        s->written += int64_t(size);
+                                        s->host->Pump();
+                                        return true;
+                                      },
+                                      &sink);
   if (opened && !target_->Close(0)) ok = false;
   if (!ok) {
     ++result_.save_failures;
-    host_->SaveFailed({target_->PathOf(name), written + int64_t(sizeof trailer)});
+    host_->SaveFailed({target_->PathOf(name), sink.written});
     return true;
   }
   target_->CopyFileTime(name, req_.source);
