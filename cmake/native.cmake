@@ -71,3 +71,11 @@ if(WIN32_BUILD_DIR)
            COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/check_stub_image.py
                    ${WIN32_BUILD_DIR}/stub.exe)
 endif()
+
+# Benchmark helper: native zlib inflate of a setup file's chunks, the baseline
+# bench/extract_bench.sh sets the stub's extraction time against.
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/inflate_chunks.cpp)
+  add_executable(inflate_chunks ${CMAKE_SOURCE_DIR}/bench/inflate_chunks.cpp)
+  target_link_libraries(inflate_chunks PRIVATE core)
+  project_warnings(inflate_chunks)
+endif()
