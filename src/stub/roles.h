@@ -12,6 +12,9 @@ class TGFileInfo;
 // (nullptr before and after).
 void SetRunningPackageInfo(const TGFileInfo* info);
 const TGFileInfo* RunningPackageInfo();
+// The entry's package info, or one read from the running file when the
+// window runs without the entry (test tools).
+const TGFileInfo& RunningPackage();
 
 // The exit code of the process: 0 unless the launch sequence sets the engine's.
 void SetStubExitCode(uint32_t code);
@@ -31,6 +34,11 @@ void RunStubWindow(const std::string& windowClassName);
 // off first, then the web download or the extraction and the launch; ends
 // the message loop when done.
 void RunStartRoutine();
+// The web-download setup: downloads the real setup file from `source` (a
+// URL, or a folder that already holds `setupFileName`) into the work folder
+// and runs its launch sequence.
+void RunWebDownloadSetup(const std::string& workFolder, const std::string& source,
+                         const std::string& setupFileName);
 // The agent's update cycle, called by every timer tick in agent mode.
 void TimerTick();
 // Deletes the running file (and its folder) once this process has ended.

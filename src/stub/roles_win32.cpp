@@ -1,8 +1,14 @@
 #include <windows.h>
 
+#include "env/files.h"
+#include "env/paths.h"
+#include "env/switches.h"
+#include "env/text.h"
+#include "package/file_info.h"
+#include "setup/launch.h"
+#include "setup/work_folder.h"
 #include "stub/roles.h"
 #include "stub/window.h"
-
 #include "support/trace.h"
 
 namespace {
@@ -15,24 +21,42 @@ void NotBuiltYet(const char* what) { TracePidLine(std::string(" ") + what + " --
 void SetRunningPackageInfo(const TGFileInfo* info) { g_runningPackage = info; }
 const TGFileInfo* RunningPackageInfo() { return g_runningPackage; }
 
+const TGFileInfo& RunningPackage() {
+  if (g_runningPackage) return *g_runningPackage;
+  static const TGFileInfo own = TGFileInfo::FromPath(ProcessModulePath());
+  return own;
+}
+
 void SetStubExitCode(uint32_t code) { g_exitCode = code; }
 uint32_t StubExitCode() { return g_exitCode; }
 
 void MakeAndStartXCopy(bool) { NotBuiltYet("CreateAndRun_X_Exe()"); }
 void HandleControlSwitches(bool) { NotBuiltYet("HandleParamOK()"); }
 void ReadTestModeForced() { NotBuiltYet("ReadTestMode()"); }
-void MakeAndStartYCopy() { NotBuiltYet("CreateAndRun_Y_Exe()"); }
-// Until they are built, both end the message loop at the first tick, so that
-// a started stub comes to its end lines instead of waiting for ever.
-void RunStartRoutine() {
-  KillTimer(reinterpret_cast<HWND>(StubMainWindow()), 1);
-  NotBuiltYet("RunStartRoutine()");
-  PostQuitMessage(0);
+
+void MakeAndStartYCopy() {
+  const std::string own = ProcessModulePath();
+  const std::string copy = SetTrailingBackslash(WorkFolder(), true) + "Y_" + FileNameOf(own);
+  CopyFileA(own.c_str(), copy.c_str(), FALSE);
+  const std::string params = Trim(GetCommandTail() + " /SpanCdLvl=2 /SpanDiskFName1=\"" + own +
+                                  ".001\" /OriginExe=\"" + own + "\"");
+  // The copy's work folder is the one it runs from: it must find it free.
+  ReleaseWorkFolder();
+  const std::string commandLine = QuoteText(copy) + " " + params;
+  TracePidLine(" CreateAndRun_Y_Exe() >>" + commandLine + "<<");
+  CloseProgram(RunProgram(commandLine, SW_HIDE));
 }
+
+void RunWebDownloadSetup(const std::string&, const std::string&, const std::string&) {
+  NotBuiltYet("RunWebDownloadSetup()");
+}
+// Until it is built, the agent's tick ends the message loop at once, so that
+// a started agent comes to its end lines instead of waiting for ever.
 void TimerTick() {
   NotBuiltYet("TimerTick()");
   PostQuitMessage(0);
 }
 void StartSelfDeletion(bool removeFolder) {
-  NotBuiltYet(removeFolder ? "DeleteMySelf(with folder)" : "DeleteMySelf()");
+  TracePidLine(removeFolder ? " DeleteMySelf(with folder)" : " DeleteMySelf()");
+  DeleteMySelf(removeFolder);
 }

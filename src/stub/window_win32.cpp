@@ -38,14 +38,6 @@ uintptr_t Handle(T h) {
   return reinterpret_cast<uintptr_t>(h);
 }
 
-// The package of the running file: the entry's, or read here when the window
-// runs without the entry (test tools).
-const TGFileInfo& RunningPackage() {
-  if (const TGFileInfo* info = RunningPackageInfo()) return *info;
-  static const TGFileInfo own = TGFileInfo::FromPath(ProcessModulePath());
-  return own;
-}
-
 void ReplaceLabelFont(HFONT font) {
   SendMessageA(g_window.label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (g_window.labelFont) DeleteObject(g_window.labelFont);
