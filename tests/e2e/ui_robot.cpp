@@ -105,6 +105,10 @@ bool Robot::Finish(int timeoutMs) {
   return exitCode_ == 0;
 }
 
+bool Robot::WaitSeen(int timeoutMs) {
+  return process_ && WaitForFile(dir_ + "/" + name_ + ".report", process_.get(), timeoutMs);
+}
+
 WindowReport Robot::Report() const { return WindowReport(ReadFile(dir_ + "/" + name_ + ".report")); }
 
 std::string Robot::SavePng(const std::string& pngName) const {

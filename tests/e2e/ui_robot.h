@@ -48,6 +48,9 @@ class Robot {
   // Waits for the robot; true when it found the window and answered it.
   bool Finish(int timeoutMs = 60000);
   int exitCode() const { return exitCode_; }
+  // Waits until the robot has found its window and reported it (before any
+  // delay and answer).
+  bool WaitSeen(int timeoutMs);
   WindowReport Report() const;
   // The screenshot as a PNG under BuildRoot()/screenshots; "" when none.
   std::string SavePng(const std::string& pngName) const;

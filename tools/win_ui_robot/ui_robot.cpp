@@ -7,7 +7,7 @@
 //     --wait MS        how long to wait for it (default 30000)
 //     --ready FILE     created as soon as the robot watches, before it waits
 //     --report FILE    what the window shows, as "key=value" lines
-//     --delay MS       pause once the window is ready, before shot and answer
+//     --delay MS       pause once the window is reported, before shot and answer
 //     --shot FILE      screenshot of the window as a 24-bit BMP
 //     --press CAPTION  clicks the button with this caption ("&" and case ignored)
 //     --key KEY        a key for the focused control: A-Z, ENTER, ESCAPE, TAB,
@@ -345,8 +345,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   HWND w = WaitForWindow(o);
   if (!w) return 3;
-  if (o.delayMs > 0) Sleep(DWORD(o.delayMs));
+  // Reported before the delay: a test can see the box is up and act while it
+  // waits (put a missing disk in place, say), then the answer comes.
   if (!o.report.empty() && !WriteAll(o.report, Report(w), false)) return 6;
+  if (o.delayMs > 0) Sleep(DWORD(o.delayMs));
   if (!o.shot.empty() && !Screenshot(w, o.shot)) return 6;
 
   if (!o.press.empty()) {
