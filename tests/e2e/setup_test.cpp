@@ -443,7 +443,9 @@ TEST(Setup, MissingVolumeIsAskedFor) {
     EXPECT_FALSE(result.timedOut);
     const WindowReport box = robot.Report();
     EXPECT_EQ(box.caption(), "Attention");
-    EXPECT_EQ(box.text(), "Please insert DISK #2 and press OK to continue");
+    // Mode 0: the caption again as a heading, then the text; the disk number
+    // as it is, not "002".
+    EXPECT_EQ(box.text(), "ATTENTION\r\n\r\nPlease insert DISK #2 and press OK to continue\r\n");
     EXPECT_EQ(FileExists(dir + "/report.txt"), c.launched);
     if (c.launched) ExpectPayload(ReadReport(dir + "/report.txt"), files);
     const std::string trace = viewer.Stop();
@@ -532,7 +534,7 @@ void ExpectBadSetupBox(const std::string& dir, const std::string& exe, const std
   ASSERT_TRUE(robot.Finish());
   const WindowReport box = robot.Report();
   EXPECT_EQ(box.caption(), "Error");
-  EXPECT_EQ(box.text().rfind("Bad CRC!", 0), 0u) << box.text();
+  EXPECT_EQ(box.text().rfind("ERROR\r\n\r\nBad CRC!\r\n", 0), 0u) << box.text();
   EXPECT_NE(box.text().find(detail), std::string::npos) << box.text();
   EXPECT_FALSE(FileExists(dir + "/report.txt"));  // nothing launched
   EXPECT_EQ(run.trace.find("WinExec(Engine.exe)"), std::string::npos);
