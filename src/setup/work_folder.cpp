@@ -20,9 +20,17 @@ std::string FirstFreeFolderName(const std::string& base, int limit,
 }
 
 std::string Megabytes(int64_t bytes) {
-  const double mb = bytes <= 0 ? 0.0 : double(bytes) / 1048576.0;
-  const int digits = mb > 10 ? 1 : (mb < 1 ? 3 : 2);
-  return FloatToFixed(digits, mb);
+  // In whole numbers (halves rounded up): the stub carries no float formatting.
+  const uint64_t b = bytes <= 0 ? 0 : uint64_t(bytes);
+  const int digits = b > (uint64_t(10) << 20) ? 1 : (b < (uint64_t(1) << 20) ? 3 : 2);
+  const uint64_t scale = digits == 1 ? 10 : (digits == 2 ? 100 : 1000);
+  uint64_t whole = b >> 20;
+  uint64_t fraction = ((b & 0xFFFFF) * scale + (1u << 19)) >> 20;
+  if (fraction == scale) {
+    ++whole;
+    fraction = 0;
+  }
+  return IntToText(int64_t(whole)) + "." + ZeroPad(int64_t(fraction), size_t(digits));
 }
 
 char BestOtherDrive(char currentDrive, const int64_t freeBytes[3]) {

@@ -57,6 +57,10 @@ TEST(WorkFolder, Megabytes) {
       {10 * 1048576, "10.00"},          // exactly 10: two decimals
       {10 * 1048576 + 524288, "10.5"},  // above 10: one
       {int64_t(3) << 40, "3145728.0"},
+      {1048575, "1.000"},               // rounds up into the next megabyte
+      {1048576 + 5243, "1.01"},         // just above 1.005
+      {10 * 1048576 + 1, "10.0"},
+      {INT64_MAX, "8796093022208.0"},
   };
   for (const auto& c : cases) EXPECT_EQ(Megabytes(c.bytes), c.want) << c.bytes;
 }
