@@ -372,7 +372,9 @@ const char kVolumes[] = ", \"volume_size\": 200000, \"chunk_size\": 65536, \"lev
 TEST(Setup, MultiVolumeExtractsWhatMksetupExtracts) {
   const std::string dir = MakeScenarioDir();
   const auto files = VolumePayload();
-  const std::string exe = BuildSetup(dir, "setup.exe", files, kVolumes);
+  // With the agent file: it is written from the first volume by both.
+  const std::string exe = BuildSetup(dir, "setup.exe", files,
+                                     std::string(kVolumes) + kOptions + ", \"trailer\": {\"make_agent_copy\": 1}");
   ASSERT_TRUE(FileExists(exe + ".003")) << "the set should have at least three volumes";
   const std::string expected = dir + "/mksetup-extract";
   ASSERT_EQ(RunMksetup({"extract", exe, expected}), 0);
@@ -394,10 +396,15 @@ TEST(Setup, MultiVolumeExtractsWhatMksetupExtracts) {
     SCOPED_TRACE(name);
     ASSERT_TRUE(fs::exists(work + "/" + name));
     EXPECT_TRUE(ReadFile(work + "/" + name) == ReadFile(entry.path()));
-    EXPECT_EQ(fs::last_write_time(work + "/" + name), fs::last_write_time(entry.path()));
+    // File times as Windows keeps them: in steps of 100 ns.
+    using Ticks = std::chrono::duration<int64_t, std::ratio<1, 10000000>>;
+    auto ticks = [](const fs::path& p) {
+      return std::chrono::floor<Ticks>(fs::last_write_time(p).time_since_epoch()).count();
+    };
+    EXPECT_EQ(ticks(work + "/" + name), ticks(entry.path()));
     ++compared;
   }
-  EXPECT_EQ(compared, files.size() + 1);
+  EXPECT_EQ(compared, files.size() + 2);
   size_t inWork = 0;
   for (const auto& entry : fs::directory_iterator(work)) inWork += entry.is_regular_file();
   EXPECT_EQ(inWork, compared);
@@ -405,9 +412,10 @@ TEST(Setup, MultiVolumeExtractsWhatMksetupExtracts) {
   const RunResult result = stub.Wait(60000);
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.exitCode, 0);
-  ExpectPayload(ReadReport(dir + "/report.txt"), files);
+  ExpectPayload(ReadReport(dir + "/report.txt"), files, {"Agent.exe"});
   const std::string trace = viewer.Stop();
   EXPECT_NE(trace.find("FileInfo.FilesCount="), std::string::npos);
+  EXPECT_NE(trace.find(" New AU-Agent: "), std::string::npos);
 }
 
 TEST(Setup, MissingVolumeIsAskedFor) {
@@ -451,6 +459,41 @@ TEST(Setup, MissingVolumeIsAskedFor) {
     const std::string trace = viewer.Stop();
     EXPECT_EQ(trace.find("extraction failed"), std::string::npos) << trace;
   }
+}
+
+// Runs reg.exe of the prefix.
+void Reg(const std::vector<std::string>& args) {
+  EXPECT_EQ(RunWindowsProgram(ToUnixPath("C:\\windows\\system32\\reg.exe"), args, 60000).exitCode, 0);
+}
+
+TEST(Setup, ForcePromptAsksForEveryVolume) {
+  const std::string dir = MakeScenarioDir();
+  const std::string exe = BuildSetup(dir, "setup.exe", VolumePayload(), kVolumes);
+  int volumes = 1;
+  while (FileExists(exe + ".00" + std::to_string(volumes + 1))) ++volumes;
+  ASSERT_GE(volumes, 3);
+  const std::string key = "HKCU\\Software\\Brontale\\Velkor\\SpanDisk";
+  Reg({"add", key, "/v", "ForcePrompt", "/d", "1", "/f"});
+  EnvVar r("ENGINE_DOUBLE_REPORT", ToWindowsPath(dir + "/report.txt"));
+  RunOptions options;
+  options.workDir = dir;
+  WineProcess stub(exe, {}, options);
+  // Every further volume is asked for, present or not.
+  std::vector<std::string> asked;
+  for (int k = 2; k <= volumes; ++k) {
+    RobotAction ok;
+    ok.press = "&OK";
+    Robot robot(dir, "prompt" + std::to_string(k), ok);
+    if (!robot.Finish(90000)) break;
+    asked.push_back(robot.Report().text());
+  }
+  const RunResult result = stub.Wait(60000);
+  Reg({"delete", key, "/v", "ForcePrompt", "/f"});
+  EXPECT_FALSE(result.timedOut);
+  ASSERT_EQ(int(asked.size()), volumes - 1);
+  for (int k = 2; k <= volumes; ++k)
+    EXPECT_NE(asked[size_t(k - 2)].find("DISK #" + std::to_string(k) + " and"), std::string::npos);
+  EXPECT_TRUE(FileExists(dir + "/report.txt"));
 }
 
 TEST(Setup, SpannedCdRestartsFromACopyAndCleansUp) {

@@ -1,5 +1,6 @@
 #include "disk.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -296,12 +297,13 @@ bool DiskTarget::Close(uint32_t stamp) {
 void DiskTarget::CopyFileTime(const std::string& name, const std::string& path) {
   stat_t st;
   if (Stat(path, &st) != 0) return;
-  time_t when = time_t(st.st_mtime);
 #ifdef _WIN32
+  time_t when = time_t(st.st_mtime);
   struct __utimbuf64 times = {when, when};
   _utime64(PathOf(name).c_str(), &times);
 #else
-  struct utimbuf times = {when, when};
-  ::utime(PathOf(name).c_str(), &times);
+  // To the nanosecond, as the stub copies the whole file time.
+  const struct timespec times[2] = {st.st_mtim, st.st_mtim};
+  ::utimensat(AT_FDCWD, PathOf(name).c_str(), times, 0);
 #endif
 }
