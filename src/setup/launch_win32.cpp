@@ -194,7 +194,7 @@ bool RunLaunchSequence(const std::string& workFolder, const std::string& sourceF
   const TGFileInfo info = TGFileInfo::FromPath(sourceFile);
   if (info.ShowActivityBar())
     if (HWND bar = reinterpret_cast<HWND>(StubActivityBar())) ShowWindow(bar, SW_SHOW);
-  SetLabel(Text(info, "s1", "Extracting Files..."), FontName(info), Charset(info), FontSize(info));
+  SetLabel(StubText(info, "s1"), FontName(info), Charset(info), FontSize(info));
 
   std::string folder = workFolder;
   if (!EnoughSpace(folder, sourceFile) && FindAlternativeTempRoot()) folder = AlternativeWorkFolder();
@@ -202,14 +202,14 @@ bool RunLaunchSequence(const std::string& workFolder, const std::string& sourceF
 
   if (!foreground || ConfirmSpace(folder, sourceFile, info)) {
     const int charset = Charset(info);
-    const std::string captions = Text(info, "BtnText", msgbox::kDefaultCaptions);
+    const std::string captions = StubText(info, "BtnText");
     ExtractRequest request;
     request.source = sourceFile;
     request.agent_file_name = agentFileName;
     request.force_prompt = ForcePrompt();
     request.prompt_text =
-        Text(info, "s8", "Please insert <B>DISK #<DISK_NUM></B> and press OK to continue");
-    StubExtractHost host(charset, captions, Text(info, "Attention", "Attention"));
+        StubText(info, "s8");
+    StubExtractHost host(charset, captions, StubText(info, "Attention"));
 
     if (foreground)
       if (HWND main = reinterpret_cast<HWND>(StubMainWindow())) ShowWindow(main, SW_SHOW);
@@ -225,9 +225,9 @@ bool RunLaunchSequence(const std::string& workFolder, const std::string& sourceF
       // The reason says which file or chunk failed, for whoever has to help.
       TracePidLine(" extraction failed: " + r.reason);
       ShowError(0,
-                Text(info, "s7", "Bad CRC!<P>This indicates that your setup file might be corrupted...") +
+                StubText(info, "s7") +
                     (r.reason.empty() ? std::string() : "<P><P>" + r.reason),
-                Text(info, "Error", "Error"), charset, captions);
+                StubText(info, "Error"), charset, captions);
     }
   }
   RemoveAlternativeWorkFolder();

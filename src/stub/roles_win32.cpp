@@ -23,8 +23,10 @@ const TGFileInfo* RunningPackageInfo() { return g_runningPackage; }
 
 const TGFileInfo& RunningPackage() {
   if (g_runningPackage) return *g_runningPackage;
-  static const TGFileInfo own = TGFileInfo::FromPath(ProcessModulePath());
-  return own;
+  // Made once and kept for the process (a pointer: the stub, whose entry
+  // always sets the package, carries no static object for this).
+  static const TGFileInfo* own = new TGFileInfo(TGFileInfo::FromPath(ProcessModulePath()));
+  return *own;
 }
 
 void SetStubExitCode(uint32_t code) { g_exitCode = code; }
