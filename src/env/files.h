@@ -109,6 +109,13 @@ double GetDiskFree(const std::string& path);
 // included, folders not), first clearing attributes when asked. True when at
 // least one file matched, deleted or not.
 bool DeleteFiles(const std::string& mask, bool clearAttributes);
+// Whether `path` names an existing folder.
+bool IsFolder(const std::string& path);
+// Creates a folder and every missing parent; true when it exists afterwards.
+bool MakeFolders(const std::string& path);
+// The packed DOS date-time (local time) of a file's last write; 0 when the
+// file cannot be asked.
+uint32_t FileDosStamp(const std::string& path);
 // Deletes a folder with everything in it. Links to other folders (junctions,
 // symbolic links) are removed, never followed. True when the folder existed
 // before and does not exist after.

@@ -270,3 +270,27 @@ bool EjectCD(const std::string& drive) {
   return DeviceIoControl(h, IOCTL_STORAGE_EJECT_MEDIA, nullptr, 0, nullptr, 0, &returned,
                          nullptr) != FALSE;
 }
+
+bool IsFolder(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeFolders(const std::string& path) {
+  const std::string folder = SetTrailingBackslash(path, false);
+  if (folder.empty() || IsFolder(folder)) return !folder.empty();
+  const std::string parent = FolderOfFile(folder);
+  if (!parent.empty() && parent != folder && !IsFolder(parent)) MakeFolders(parent);
+  return CreateDirectoryA(folder.c_str(), nullptr) || IsFolder(folder);
+}
+
+uint32_t FileDosStamp(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  FILETIME local;
+  WORD date = 0, time = 0;
+  if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
+      !FileTimeToDosDateTime(&local, &date, &time))
+    return 0;
+  return uint32_t(date) << 16 | time;
+}

@@ -4,22 +4,6 @@
 #include "env/files.h"
 #include "setup/disk_files.h"
 
-namespace {
-
-bool IsFolder(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool MakeFolders(const std::string& folder) {
-  if (folder.empty() || IsFolder(folder)) return !folder.empty();
-  const std::string parent = FolderOfFile(folder);
-  if (!parent.empty() && parent != folder && !IsFolder(parent)) MakeFolders(parent);
-  return CreateDirectoryA(folder.c_str(), nullptr) || IsFolder(folder);
-}
-
-}  // namespace
-
 bool DiskVolumeFiles::Exists(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

@@ -140,16 +140,7 @@ void WriteWebDownloadAgentFile(const std::string& agentFileName) {
   if (image.empty()) return;
   MakeWebDownloadAgentImage(&image);
   const std::string path = SetTrailingBackslash(WorkFolder(), true) + name;
-  WIN32_FILE_ATTRIBUTE_DATA own;
-  uint32_t stamp = 0;
-  if (GetFileAttributesExA(ProcessModulePath().c_str(), GetFileExInfoStandard, &own)) {
-    FILETIME local;
-    WORD date = 0, time = 0;
-    if (FileTimeToLocalFileTime(&own.ftLastWriteTime, &local) &&
-        FileTimeToDosDateTime(&local, &date, &time))
-      stamp = uint32_t(date) << 16 | time;
-  }
-  WriteFileText(path, image, stamp, false);
+  WriteFileText(path, image, FileDosStamp(ProcessModulePath()), false);
 }
 
 }  // namespace

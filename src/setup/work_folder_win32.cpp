@@ -31,33 +31,6 @@ std::string g_alternativeRoot;
 
 constexpr int kFolderNameTries = 100;
 
-// The packed DOS date-time of a file's last write, in local time; 0 when the
-// file cannot be asked.
-uint32_t FileDosStamp(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-  FILETIME local;
-  WORD date = 0, time = 0;
-  if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
-      !FileTimeToDosDateTime(&local, &date, &time))
-    return 0;
-  return uint32_t(date) << 16 | time;
-}
-
-bool IsFolder(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Creates the folder and every missing parent.
-bool MakeFolders(const std::string& path) {
-  const std::string folder = SetTrailingBackslash(path, false);
-  if (folder.empty() || IsFolder(folder)) return !folder.empty();
-  const std::string parent = FolderOfFile(folder);
-  if (!parent.empty() && parent != folder && !IsFolder(parent)) MakeFolders(parent);
-  return CreateDirectoryA(folder.c_str(), nullptr) || IsFolder(folder);
-}
-
 HANDLE OpenFolder(const std::string& folder, DWORD access, DWORD share) {
   return CreateFileA(SetTrailingBackslash(folder, false).c_str(), access, share, nullptr,
                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);

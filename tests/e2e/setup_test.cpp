@@ -341,23 +341,31 @@ TEST(Setup, HiddenRunsAskNothingAndStartTheEngineHidden) {
   }
 }
 
+// Runs the stub while the robot answers the one box it shows with `press`:
+// what the box showed; the stub's trace into `trace`.
+WindowReport RunAnsweringBox(const std::string& dir, const std::string& exe, const char* press,
+                             std::string* trace) {
+  EnvVar r("ENGINE_DOUBLE_REPORT", ToWindowsPath(dir + "/report.txt"));
+  RobotAction answer;
+  answer.press = press;
+  Robot robot(dir, "box", answer);
+  *trace = RunStub(dir, exe, {}).trace;
+  EXPECT_TRUE(robot.Finish());
+  return robot.Report();
+}
+
 TEST(Setup, NoticeAsksBeforeExtractingAndNoStopsIt) {
   const std::string dir = MakeScenarioDir();
   const std::string exe =
       BuildSetup(dir, "setup.exe", StandardPayload(), ", \"trailer\": {\"show_temp_drive_notice\": true}");
-  EnvVar r("ENGINE_DOUBLE_REPORT", ToWindowsPath(dir + "/report.txt"));
-  RobotAction no;
-  no.press = "&No";
-  Robot robot(dir, "confirm", no);
-  const StubRun run = RunStub(dir, exe, {});
-  ASSERT_TRUE(robot.Finish());
-  const WindowReport box = robot.Report();
+  std::string trace;
+  const WindowReport box = RunAnsweringBox(dir, exe, "&No", &trace);
   EXPECT_EQ(box.caption(), "Confirm");
   EXPECT_NE(box.text().find("Velkor will extract files to your Temp Drive (C:)"), std::string::npos)
       << box.text();
   EXPECT_NE(box.text().find("Continue with Setup?"), std::string::npos);
   EXPECT_FALSE(FileExists(dir + "/report.txt"));  // nothing launched
-  EXPECT_EQ(run.trace.find("UnCompressTime: "), std::string::npos);  // nothing extracted
+  EXPECT_EQ(trace.find("UnCompressTime: "), std::string::npos);  // nothing extracted
 }
 
 // Files large enough to span volumes of 200000 bytes, one of them split.
@@ -566,21 +574,16 @@ TEST(Setup, TwoSetupsSharingAFolderNameKeepTheirFiles) {
   EXPECT_FALSE(fs::exists(WorkFolderOf(rb)));
 }
 
-// A box the robot reads and confirms; the stub must then end without
-// launching anything.
+// The error box the robot reads and confirms; the stub must then end
+// without launching anything.
 void ExpectBadSetupBox(const std::string& dir, const std::string& exe, const std::string& detail) {
-  EnvVar r("ENGINE_DOUBLE_REPORT", ToWindowsPath(dir + "/report.txt"));
-  RobotAction ok;
-  ok.press = "&OK";
-  Robot robot(dir, "error", ok);
-  const StubRun run = RunStub(dir, exe, {});
-  ASSERT_TRUE(robot.Finish());
-  const WindowReport box = robot.Report();
+  std::string trace;
+  const WindowReport box = RunAnsweringBox(dir, exe, "&OK", &trace);
   EXPECT_EQ(box.caption(), "Error");
   EXPECT_EQ(box.text().rfind("ERROR\r\n\r\nBad CRC!\r\n", 0), 0u) << box.text();
   EXPECT_NE(box.text().find(detail), std::string::npos) << box.text();
   EXPECT_FALSE(FileExists(dir + "/report.txt"));  // nothing launched
-  EXPECT_EQ(run.trace.find("WinExec(Engine.exe)"), std::string::npos);
+  EXPECT_EQ(trace.find("WinExec(Engine.exe)"), std::string::npos);
 }
 
 TEST(Setup, FlippedByteInASmallSecondVolumeShowsBadCrc) {
