@@ -7,7 +7,8 @@
 //     --wait MS        how long to wait for it (default 30000)
 //     --ready FILE     created as soon as the robot watches, before it waits
 //     --report FILE    what the window shows, as "key=value" lines
-//     --delay MS       pause once the window is reported, before shot and answer
+//     --delay MS       pause once the window is found, before shot and answer
+//                      (the report is written before the pause and again after it)
 //     --shot FILE      screenshot of the window as a 24-bit BMP
 //     --press CAPTION  clicks the button with this caption ("&" and case ignored)
 //     --key KEY        a key for the focused control: A-Z, ENTER, ESCAPE, TAB,
@@ -345,10 +346,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   HWND w = WaitForWindow(o);
   if (!w) return 3;
-  // Reported before the delay: a test can see the box is up and act while it
-  // waits (put a missing disk in place, say), then the answer comes.
+  // Reported once found, so that a test can act while the robot waits (put a
+  // missing disk in place, say), and again after the delay, as it stands
+  // when the answer comes.
   if (!o.report.empty() && !WriteAll(o.report, Report(w), false)) return 6;
-  if (o.delayMs > 0) Sleep(DWORD(o.delayMs));
+  if (o.delayMs > 0) {
+    Sleep(DWORD(o.delayMs));
+    if (!o.report.empty() && !WriteAll(o.report, Report(w), false)) return 6;
+  }
   if (!o.shot.empty() && !Screenshot(w, o.shot)) return 6;
 
   if (!o.press.empty()) {
