@@ -65,6 +65,8 @@ wine_prepare_prefix
 flock -u 9
 start_display
 
+# Other work on the machine spreads the runs widely; the load shows how much.
+echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "== payloads and setup files (in $work)"
 python3 "$src/bench/make_payloads.py" --stub "$stub" --engine "$engine" "$work"
 echo "small" >"$work/small.txt"
@@ -192,7 +194,7 @@ for r in $(seq 1 "$repeat"); do
 done
 
 echo
-echo "== results (median of $repeat runs; milliseconds)"
+echo "== results (median of $repeat runs; milliseconds; load average now $(cut -d' ' -f1-3 /proc/loadavg))"
 for p in A B; do
   read -r files bytes < <(count_bytes "$work/$p")
   read -r native_line < <("$inflate" "$work/${p}Setup.exe" "$repeat")

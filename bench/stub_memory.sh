@@ -142,12 +142,19 @@ t0=$(date +%s%3N)
 run_pid=$!
 # VmHWM is the kernel's own high-water mark of resident memory: polled until
 # the process ends, it gives its peak. The Linux process running the stub is
-# the Wine process whose command line names the setup file.
+# the Wine process whose program (first or second argument) is the setup
+# file; the engine names the setup file further on in its command line.
+is_stub() {  # pid
+  local args=()
+  mapfile -d '' -t args <"/proc/$1/cmdline" 2>/dev/null || return 1
+  [[ "$(readlink "/proc/$1/exe" 2>/dev/null)" == *wine* ]] || return 1
+  [[ "${args[0]:-}" == *HugeSetup.exe || "${args[1]:-}" == *HugeSetup.exe ]]
+}
 peak_kib=0
 pids_seen=""
 while kill -0 "$run_pid" 2>/dev/null; do
   for pid in $(pgrep -f "HugeSetup\.exe" || true); do
-    [[ "$(readlink "/proc/$pid/exe" 2>/dev/null)" == *wine* ]] || continue
+    is_stub "$pid" || continue
     hwm=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
     [[ -n "$hwm" ]] || continue
     [[ " $pids_seen " == *" $pid "* ]] || pids_seen+=" $pid"
@@ -159,7 +166,8 @@ status=0
 wait "$run_pid" || status=$?
 t1=$(date +%s%3N)
 uncompress=$(grep -ao 'UnCompressTime: [0-9]*' "$capture" | awk '{ print $2 }' | tail -n 1 || true)
-extracted=$(grep -a '^file=huge.txt|' "$report" 2>/dev/null | tr -d '\r' | cut -d'|' -f2 || true)
+# Stored as "00000#huge.txt": a payload file's name carries its number.
+extracted=$(grep -a '^file=[0-9]*#huge.txt|' "$report" 2>/dev/null | tr -d '\r' | cut -d'|' -f2 || true)
 
 echo "stub exit code $status; whole run $((t1 - t0)) ms; UnCompressTime ${uncompress:-none} ms"
 if [[ "$engine" == */engine_double.exe ]]; then
