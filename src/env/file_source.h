@@ -22,6 +22,7 @@ class FileSource : public ByteSource {
  private:
   intptr_t handle_;  // HANDLE or file descriptor; -1 when not open
   int64_t size_ = -1;
+  [[maybe_unused]] mutable int64_t position_ = -1;  // Win32: where the file pointer stands; -1 unknown
 };
 
 bool FileExists(const std::string& path);

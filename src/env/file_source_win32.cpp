@@ -31,21 +31,30 @@ int64_t FileSource::Size() const { return size_; }
 
 size_t FileSource::ReadAt(int64_t offset, void* buffer, size_t n) const {
   if (handle_ == -1 || offset < 0) return 0;
+  // Through the file pointer, moved only when a read does not follow the last
+  // one: reads of a chunk come one after the other, and under Wine an
+  // OVERLAPPED offset costs a server request more on every read.
+  if (offset != position_) {
+    LARGE_INTEGER to;
+    to.QuadPart = offset;
+    if (!SetFilePointerEx(AsHandle(handle_), to, nullptr, FILE_BEGIN)) {
+      position_ = -1;
+      return 0;
+    }
+    position_ = offset;
+  }
   size_t done = 0;
   while (done < n) {
-    // Positioned reads through OVERLAPPED offsets: no shared file pointer to
-    // keep in step, and 64-bit offsets on a 32-bit process.
-    OVERLAPPED ov = {};
-    uint64_t at = uint64_t(offset) + done;
-    ov.Offset = DWORD(at);
-    ov.OffsetHigh = DWORD(at >> 32);
     DWORD want = DWORD(n - done > 0x10000000 ? 0x10000000 : n - done);
     DWORD got = 0;
-    if (!ReadFile(AsHandle(handle_), static_cast<char*>(buffer) + done, want, &got, &ov) ||
-        got == 0)
-      break;
+    if (!ReadFile(AsHandle(handle_), static_cast<char*>(buffer) + done, want, &got, nullptr)) {
+      position_ = -1;  // where a failed read left the pointer is not known
+      return done;
+    }
+    if (got == 0) break;
     done += got;
   }
+  position_ = offset + int64_t(done);
   return done;
 }
 
