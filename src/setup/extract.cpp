@@ -57,6 +57,8 @@ bool CountingTarget::Close(uint32_t stamp) {
 namespace {
 
 constexpr size_t kPiece = 64 * 1024;  // one read; messages are pumped after each
+// Inflated bytes are written in pieces of this size: fewer, larger writes.
+constexpr size_t kOutPiece = 256 * 1024;
 constexpr size_t kMaxHead = 32 * 1024;
 
 std::string Decimal(int64_t v) { return IntToText(v); }
@@ -66,7 +68,7 @@ class Extraction {
   Extraction(const ExtractRequest& request, VolumeSource* volumes, ExtractTarget* target,
              ExtractHost* host)
       : req_(request), volumes_(volumes), target_(target), host_(host), in_(kPiece),
-        out_(kPiece) {}
+        out_(kOutPiece) {}
   ~Extraction() {
     if (inflating_) inflateEnd(&z_);
   }

@@ -4,7 +4,7 @@
 // that both extract by the same rules.
 //
 // Bounded whatever the input: chunks are read in pieces of at most 64 KiB,
-// inflated into a 64 KiB buffer and written piece by piece, so memory does not
+// inflated into a 256 KiB buffer and written piece by piece, so memory does not
 // grow with a chunk or a file; positions are 64-bit (volumes over 4 GiB). A
 // chunk that runs past its volume's data end, zlib data that do not inflate,
 // a chunk head without its NUL within 32 KiB, or a file name that would leave

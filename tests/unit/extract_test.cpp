@@ -166,7 +166,7 @@ TEST(Extract, InflatesAndWritesInBoundedPieces) {
   Job run(OneVolume(ZlibChunk(Content("|00000#big|0|", big))));
   ASSERT_TRUE(run.Go().ok) << run.result.reason;
   EXPECT_EQ(run.target.files["00000#big"].size(), big.size());
-  EXPECT_LE(run.target.largest_write, size_t(64 * 1024));
+  EXPECT_LE(run.target.largest_write, size_t(256 * 1024));  // the write piece, not the file
 }
 
 TEST(Extract, WriteFailureIsReportedAndExtractionGoesOn) {
