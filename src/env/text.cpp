@@ -588,3 +588,12 @@ int MulDivRound(int a, int b, int c) {
   if (q > INT32_MAX || q < INT32_MIN) return -1;
   return int(q);
 }
+
+uint32_t PackDosTime(int year, int month, int day, int hour, int minute, int second) {
+  if (year < 1980 || year > 2107 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
+      hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || second % 2)
+    return 0;
+  uint32_t date = uint32_t((year - 1980) << 9 | month << 5 | day);
+  uint32_t time = uint32_t(hour << 11 | minute << 5 | second / 2);
+  return date << 16 | time;
+}

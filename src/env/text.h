@@ -117,6 +117,9 @@ std::string FormatLogTime(const LocalTime& t);
 // rounded to the nearest second, halves to even. Exact: no floating point.
 int64_t DateTimeToSeconds(const LocalTime& t);
 int64_t NowSeconds();  // DateTimeToSeconds(LocalNow())
+// A packed DOS date-time from local calendar values; 0 when out of range
+// (years 1980..2107) or when the seconds are odd (DOS counts in steps of 2).
+uint32_t PackDosTime(int year, int month, int day, int hour, int minute, int second);
 
 // ---- Message pumping (Windows builds) ----
 

@@ -4,10 +4,7 @@
 #include "env/files.h"
 #include "setup/disk_files.h"
 
-bool DiskVolumeFiles::Exists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool DiskVolumeFiles::Exists(const std::string& path) { return FileExists(path); }
 
 std::unique_ptr<ByteSource> DiskVolumeFiles::Open(const std::string& path) {
   std::unique_ptr<FileSource> file(new FileSource(path));

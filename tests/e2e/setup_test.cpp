@@ -17,6 +17,7 @@
 
 #include "e2e/harness.h"
 #include "e2e/ui_robot.h"
+#include "env/text.h"
 #include "package/layout.h"
 #include "package/package_reader.h"
 #include "unit/setup_fixture.h"
@@ -38,10 +39,6 @@ class EnvVar {
  private:
   const char* name_;
 };
-
-uint32_t DosStamp(int y, int mo, int d, int h, int mi, int s) {
-  return uint32_t((y - 1980) << 9 | mo << 5 | d) << 16 | uint32_t(h << 11 | mi << 5 | s / 2);
-}
 
 // Gives a file a local modification time (the stub names its work folder
 // after the time of day of its own file).
@@ -134,9 +131,9 @@ std::string SomeBytes(size_t size, unsigned seed) {
 }
 
 std::vector<Payload> StandardPayload() {
-  return {{"readme.txt", "Read me first.\r\n", DosStamp(2024, 5, 2, 9, 30, 0)},
-          {"data.bin", SomeBytes(300000, 1), DosStamp(2023, 12, 31, 23, 59, 58)},
-          {"empty.dat", "", DosStamp(2020, 1, 1, 0, 0, 0)}};
+  return {{"readme.txt", "Read me first.\r\n", PackDosTime(2024, 5, 2, 9, 30, 0)},
+          {"data.bin", SomeBytes(300000, 1), PackDosTime(2023, 12, 31, 23, 59, 58)},
+          {"empty.dat", "", PackDosTime(2020, 1, 1, 0, 0, 0)}};
 }
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
@@ -295,7 +292,7 @@ TEST(Setup, SingleFileLaunchesTheEngineAndEndsWithItsCode) {
     ASSERT_TRUE(rep.present) << run.trace;
     const std::string work = rep["exe"].substr(0, rep["exe"].rfind('\\'));
     EXPECT_TRUE(std::regex_match(work, std::regex(".*\\\\Temp\\\\SETUP_" +
-                                                  std::to_string(DosStamp(2024, 5, 1, 12, 34, 56) & 0xFFFF))))
+                                                  std::to_string(PackDosTime(2024, 5, 1, 12, 34, 56) & 0xFFFF))))
         << work;
     EXPECT_TRUE(std::regex_match(rep["tag"], std::regex("_[0-9]+"))) << rep["tag"];
     const std::string want = "\"" + work + "\\Engine.exe\" /LANG=de two /p=1  /q /TH_ID=" + rep["tag"] +
@@ -371,7 +368,7 @@ TEST(Setup, NoticeAsksBeforeExtractingAndNoStopsIt) {
 // Files large enough to span volumes of 200000 bytes, one of them split.
 std::vector<Payload> VolumePayload() {
   std::vector<Payload> files = StandardPayload();
-  files.push_back({"big.bin", SomeBytes(900000, 2), DosStamp(2022, 6, 15, 8, 0, 0)});
+  files.push_back({"big.bin", SomeBytes(900000, 2), PackDosTime(2022, 6, 15, 8, 0, 0)});
   return files;
 }
 
@@ -539,9 +536,9 @@ TEST(Setup, SpannedCdRestartsFromACopyAndCleansUp) {
 
 TEST(Setup, TwoSetupsSharingAFolderNameKeepTheirFiles) {
   const std::string dir = MakeScenarioDir();
-  const std::vector<Payload> a = {{"a.txt", "first setup", DosStamp(2024, 1, 1, 1, 1, 2)}};
-  const std::vector<Payload> b = {{"b.txt", "second setup, other files", DosStamp(2024, 2, 2, 2, 2, 2)},
-                                  {"b2.txt", "more", DosStamp(2024, 2, 2, 2, 2, 4)}};
+  const std::vector<Payload> a = {{"a.txt", "first setup", PackDosTime(2024, 1, 1, 1, 1, 2)}};
+  const std::vector<Payload> b = {{"b.txt", "second setup, other files", PackDosTime(2024, 2, 2, 2, 2, 2)},
+                                  {"b2.txt", "more", PackDosTime(2024, 2, 2, 2, 2, 4)}};
   const std::string exeA = BuildSetup(dir, "a.exe", a, "");
   const std::string exeB = BuildSetup(dir, "b.exe", b, "");
   // Other days, the same time of day: the same work folder name.

@@ -8,12 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "env/text.h"  // PackDosTime
 #include "package/writer.h"
 #include "setup/extract.h"
 
-// A packed DOS date-time from local calendar values; 0 when out of range
-// (years 1980..2107) or when the seconds are odd (DOS counts in steps of 2).
-uint32_t PackDosTime(int year, int month, int day, int hour, int minute, int second);
 // "YYYY-MM-DD HH:MM:SS", or "" when the stamp is no valid date-time.
 std::string FormatDosTime(uint32_t stamp);
 // Parses the form above; 0 when malformed.
